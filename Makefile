@@ -1,0 +1,22 @@
+# The two commands a newcomer needs: `make demo` and `make test`. Each installs what it needs.
+BUILD ?= $(CURDIR)/build
+
+.PHONY: deps build test demo bench clean
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@scripts/build $(BUILD)
+
+test: deps
+	@scripts/run-tests $(BUILD)
+
+demo: deps
+	@scripts/demo $(BUILD) $(CHANNEL)
+
+bench: deps
+	@scripts/bench $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,48 @@
+// Resource identifiers shared by the resource script and the code. Sorted by prefix, then number.
+#pragma once
+
+#define IDD_WELCOME 101
+#define IDD_LICENSE 102
+#define IDD_OPTIONS 104
+#define IDD_PROGRESS 105
+#define IDD_COMPLETION 106
+
+#define IDC_LICENSE_TEXT 1001
+#define IDC_TITLE 1004
+#define IDC_HEADER_ICON 1007
+#define IDC_ACCEPT 1023
+#define IDC_DECLINE 1024
+#define IDC_HEADER_BITMAP 1025
+#define IDC_PRODUCT_ICON 1026
+#define IDC_PRODUCT_DESCRIPTION 1028
+#define IDC_OVERALL_PROGRESS 1034
+#define IDC_CURRENT_PROGRESS 1035
+#define IDC_CURRENT_LABEL 1036
+#define IDC_PRODUCT_LIST 1038
+#define IDC_PRODUCT_SLOGAN 1039
+#define IDC_WELCOME_HEADLINE 1040
+#define IDC_WELCOME_TEXT 1041
+#define IDC_STORE_LINK 1042
+#define IDC_SUMMARY 1043
+#define IDC_MORE_INFO_LINK 1044
+#define IDC_PRODUCT_PANEL 1045
+#define IDC_WEBSITE_LINK 1046
+#define IDC_BUY_NOW 1048
+// The classic wizard sheet's own etched line above its buttons.
+#define IDC_WIZARD_SEPARATOR 12326
+
+#define IDI_SETUP 109
+#define IDI_LOCKED_TICK 420
+
+#define IDR_LICENSE 102
+
+#define IDS_APPMGR_MISSING 1
+#define IDS_DOWNLOAD_FAILED 6
+#define IDS_WELCOME_TITLE 10
+#define IDS_WELCOME_TEXT 11
+#define IDS_FOLDER_FAILED 12
+#define IDS_COPY_FAILED 13
+#define IDS_CONFIRM_CANCEL 14
+#define IDS_FINISH 15
+#define IDS_INFO_LINK 16
+#define IDS_INIT_FAILED 18

@@ -1,0 +1,7 @@
+#include "wizard/wizard.h"
+
+#include "app/config.h"
+
+void RunWizard() {
+    g_wizardTitle += g_setupConfig.sheetCaption;
+}

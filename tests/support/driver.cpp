@@ -1,0 +1,266 @@
+#include "support/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+namespace driver {
+
+namespace {
+
+const char kAppPathsKey[] = "software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CEAppMgr.exe";
+
+struct WindowSearch {
+    DWORD processId;
+    bool (*match)(HWND);
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window) && search->match(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool IsDialog(HWND window) {
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof(className));
+    return strcmp(className, "#32770") == 0;
+}
+
+std::string g_wantedTitle;
+
+bool IsTitledDialog(HWND window) {
+    return IsDialog(window) && WindowText(window) == g_wantedTitle;
+}
+
+bool IsWizard(HWND window) {
+    const int kNextButton = 0x3024;
+    return IsDialog(window) && GetDlgItem(window, kNextButton) != nullptr;
+}
+
+}  // namespace
+
+std::string Env(const char* name) {
+    const char* value = getenv(name);
+    EXPECT_NE(value, nullptr) << name << " is not set; run the tests through make test";
+    return value ? value : "";
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return bytes;
+    char buffer[65536];
+    size_t count;
+    while ((count = fread(buffer, 1, sizeof(buffer), file)) > 0)
+        bytes.append(buffer, count);
+    fclose(file);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && ok;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '\\')
+        return folder + name;
+    return folder + "\\" + name;
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(JoinPath(path, "*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string child = JoinPath(path, name);
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+CScratchFolder::CScratchFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    path_ = JoinPath(temp, "orvella-" + name);
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+CScratchFolder::~CScratchFolder() {
+    RemoveTree(path_);
+}
+
+CAppPathsOverride::CAppPathsOverride() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    char data[2048];
+    DWORD size = sizeof(data);
+    if (RegQueryValueExA(key, nullptr, nullptr, &oldType_, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
+        hadValue_ = true;
+        oldData_.assign(data, size);
+    }
+    RegCloseKey(key);
+}
+
+CAppPathsOverride::~CAppPathsOverride() {
+    if (hadValue_)
+        SetRaw(oldData_.data(), static_cast<DWORD>(oldData_.size()), oldType_);
+    else
+        Remove();
+}
+
+void CAppPathsOverride::Remove() {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPathsKey);
+}
+
+void CAppPathsOverride::Set(const std::string& value, DWORD type) {
+    SetRaw(value.c_str(), static_cast<DWORD>(value.size() + 1), type);
+}
+
+void CAppPathsOverride::SetRaw(const void* data, DWORD size, DWORD type) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, nullptr, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+CSetupProcess::~CSetupProcess() {
+    Kill();
+}
+
+bool CSetupProcess::Start(const std::string& exePath, const std::string& arguments, const std::string& workingFolder) {
+    std::string commandLine = "\"" + exePath + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    return CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &processInfo_) != FALSE;
+}
+
+DWORD CSetupProcess::WaitForExit(DWORD milliseconds) {
+    if (processInfo_.hProcess == nullptr)
+        return STILL_ACTIVE;
+    WaitForSingleObject(processInfo_.hProcess, milliseconds);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(processInfo_.hProcess, &code);
+    return code;
+}
+
+void CSetupProcess::Kill() {
+    if (processInfo_.hProcess == nullptr)
+        return;
+    if (WaitForSingleObject(processInfo_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(processInfo_.hProcess, 1);
+        WaitForSingleObject(processInfo_.hProcess, 5000);
+    }
+    CloseHandle(processInfo_.hProcess);
+    CloseHandle(processInfo_.hThread);
+    processInfo_ = {};
+}
+
+HWND WaitForWindow(DWORD processId, bool (*match)(HWND), DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        WindowSearch search = {processId, match, nullptr};
+        EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        Sleep(20);
+    } while (GetTickCount() - start < milliseconds);
+    return nullptr;
+}
+
+HWND WaitForMessageBox(DWORD processId, const std::string& title, DWORD milliseconds) {
+    g_wantedTitle = title;
+    return WaitForWindow(processId, IsTitledDialog, milliseconds);
+}
+
+std::string MessageBoxText(HWND box) {
+    const int kMessageText = 0xFFFF;
+    return WindowText(GetDlgItem(box, kMessageText));
+}
+
+HWND WaitForWizard(DWORD processId, DWORD milliseconds) {
+    return WaitForWindow(processId, IsWizard, milliseconds);
+}
+
+std::string WindowText(HWND window) {
+    char text[8192] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool HasStyle(HWND window, LONG style) {
+    return (GetWindowLongA(window, GWL_STYLE) & style) == style;
+}
+
+void ClickButton(HWND button) {
+    SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool SaveScreenshot(HWND window, const std::string& name) {
+    RECT rect;
+    if (!GetWindowRect(window, &rect))
+        return false;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((width * 3 + 3) / 4) * 4;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + stride * height;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    bytes.append(static_cast<const char*>(bits), stride * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    const std::string folder = Env("ORVELLA_ARTIFACT_DIR");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return WriteFileBytes(JoinPath(folder, name + ".bmp"), bytes);
+}
+
+}  // namespace driver

@@ -1,0 +1,82 @@
+// What the end-to-end suites share: starting the real setup, finding and driving its windows
+// across processes, the application manager's registry value, and scratch folders.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace driver {
+
+// A variable that the test harness sets; fails the calling test when it is missing.
+std::string Env(const char* name);
+
+std::string ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+std::string JoinPath(const std::string& folder, const std::string& name);
+// Deletes a folder and everything below it; read-only files included.
+void RemoveTree(const std::string& path);
+
+// A fresh, empty folder below the Windows temp folder, removed again by the destructor.
+class CScratchFolder {
+  public:
+    explicit CScratchFolder(const std::string& name);
+    ~CScratchFolder();
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return JoinPath(path_, name); }
+
+  private:
+    std::string path_;
+};
+
+// Sets or removes the application manager's App Paths value for one test and puts the previous
+// state back afterwards.
+class CAppPathsOverride {
+  public:
+    CAppPathsOverride();
+    ~CAppPathsOverride();
+    void Remove();
+    void Set(const std::string& value, DWORD type = REG_SZ);
+    void SetRaw(const void* data, DWORD size, DWORD type);
+
+  private:
+    bool hadValue_ = false;
+    DWORD oldType_ = 0;
+    std::string oldData_;
+};
+
+// The real setup, started as its own process.
+class CSetupProcess {
+  public:
+    CSetupProcess() = default;
+    ~CSetupProcess();
+    bool Start(const std::string& exePath,
+               const std::string& arguments = std::string(),
+               const std::string& workingFolder = std::string());
+    // The exit code, or STILL_ACTIVE when the process has not ended within the time.
+    DWORD WaitForExit(DWORD milliseconds);
+    void Kill();
+    DWORD Id() const { return processInfo_.dwProcessId; }
+    HANDLE Handle() const { return processInfo_.hProcess; }
+
+  private:
+    PROCESS_INFORMATION processInfo_ = {};
+};
+
+// Polls until the predicate gives a window or the time is up.
+HWND WaitForWindow(DWORD processId, bool (*match)(HWND), DWORD milliseconds);
+// A message box of the process, recognised by its title.
+HWND WaitForMessageBox(DWORD processId, const std::string& title, DWORD milliseconds);
+std::string MessageBoxText(HWND box);
+// The property sheet of the process: a dialog with the wizard's Next button.
+HWND WaitForWizard(DWORD processId, DWORD milliseconds);
+
+std::string WindowText(HWND window);
+bool HasStyle(HWND window, LONG style);
+void ClickButton(HWND button);
+// Saves the window as it is shown on screen into the artifact folder, as a 24-bit BMP file.
+bool SaveScreenshot(HWND window, const std::string& name);
+
+}  // namespace driver
