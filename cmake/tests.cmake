@@ -7,11 +7,6 @@ set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-function(to_windows_path out path)
-    string(REPLACE "/" "\\" converted "Z:${path}")
-    set(${out} "${converted}" PARENT_SCOPE)
-endfunction()
-
 # The stand-in application manager.
 add_executable(CEAppMgr WIN32 tests/standin-appmgr/standin_appmgr.cpp tests/standin-appmgr/package_check.cpp)
 target_include_directories(CEAppMgr PRIVATE tests/standin-appmgr)
@@ -21,21 +16,12 @@ set_target_properties(CEAppMgr PROPERTIES OUTPUT_NAME CEAppMgr RUNTIME_OUTPUT_DI
 # Keeps Wine's desktop process alive for the whole run (see scripts/wine-env).
 add_executable(keepalive WIN32 tests/support/keepalive.cpp)
 
-set(TEST_ENV_DIR ${CMAKE_BINARY_DIR}/test-env)
-set(ARTIFACT_DIR ${CMAKE_BINARY_DIR}/artifacts)
-to_windows_path(WIN_SETUP_EXE ${CMAKE_BINARY_DIR}/QuorvexOrvella_Setup.exe)
-to_windows_path(WIN_SHIPPED_EXE ${ORVELLA_SHIPPED_EXE})
-to_windows_path(WIN_STANDIN ${CMAKE_BINARY_DIR}/standin/CEAppMgr.exe)
-to_windows_path(WIN_SERVER_DIR ${TEST_ENV_DIR}/server)
-to_windows_path(WIN_ASSET_DIR ${ASSET_DIR})
-to_windows_path(WIN_ARTIFACT_DIR ${ARTIFACT_DIR})
-set(TEST_ENVIRONMENT
-    "ORVELLA_SETUP_EXE=${WIN_SETUP_EXE}"
-    "ORVELLA_SHIPPED_EXE=${WIN_SHIPPED_EXE}"
-    "ORVELLA_STANDIN=${WIN_STANDIN}"
-    "ORVELLA_SERVER_DIR=${WIN_SERVER_DIR}"
-    "ORVELLA_ASSET_DIR=${WIN_ASSET_DIR}"
-    "ORVELLA_ARTIFACT_DIR=${WIN_ARTIFACT_DIR}")
+# Stands in for the browser: the suites register it as the prefix's http "open" command and find
+# it beside their own executables.
+add_executable(url_recorder WIN32 tests/support/url_recorder.cpp)
+
+# The suites find the programs and folders they need through ORVELLA_* variables that
+# scripts/run-tests exports (see wine_env_export_test_paths).
 
 # Unit suites: the library with the setup's own resources linked in, so string, licence and
 # setup-data lookups through the module find what the product carries.
@@ -44,19 +30,20 @@ add_executable(unit_tests ${UNIT_SOURCES} tests/support/driver.cpp tests/standin
                tests/standin-appmgr/package_check.cpp ${SETUP_RC})
 target_include_directories(unit_tests PRIVATE tests tests/standin-appmgr)
 target_link_libraries(unit_tests PRIVATE setupcore gtest)
-add_dependencies(unit_tests assets)
+add_dependencies(unit_tests assets url_recorder)
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${TEST_ENVIRONMENT}" TIMEOUT 120 RUN_SERIAL TRUE)
+    PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 
 # End-to-end suites: the real exe started and driven through its real windows.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp tests/support/*.cpp)
-list(REMOVE_ITEM E2E_SOURCES ${CMAKE_SOURCE_DIR}/tests/support/keepalive.cpp)
+list(REMOVE_ITEM E2E_SOURCES ${CMAKE_SOURCE_DIR}/tests/support/keepalive.cpp
+     ${CMAKE_SOURCE_DIR}/tests/support/url_recorder.cpp)
 add_executable(e2e_tests ${E2E_SOURCES})
 target_include_directories(e2e_tests PRIVATE tests ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR})
 target_link_libraries(e2e_tests PRIVATE gtest_main gtest user32 gdi32 comctl32 advapi32 shell32 psapi)
-add_dependencies(e2e_tests QuorvexOrvella_Setup CEAppMgr)
+add_dependencies(e2e_tests QuorvexOrvella_Setup CEAppMgr url_recorder)
 gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${TEST_ENVIRONMENT}" TIMEOUT 180 RUN_SERIAL TRUE)
+    PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE)
 
 # Host-side checks of what the generator wrote and of the download server. They run natively:
 # CTest uses the Wine emulator only for commands that name a target of this build.

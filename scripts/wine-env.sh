@@ -24,7 +24,7 @@ _free_display() {
 }
 
 _free_port() {
-    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+    /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
 wine_reg() {
@@ -52,11 +52,12 @@ wine_env_start_prefix() {
         "$WINE" wineboot -i >/dev/null 2>&1
         "$WINESERVER" -w
     fi
+    # A persistent server, warmed up before anything is timed or piped: otherwise processes that
+    # Wine starts during a test inherit CTest's output pipe and every case pays for the start.
+    "$WINESERVER" -p
     # Without a virtual desktop every hidden or closed window costs seconds under bare Xvfb.
     wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
     wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
-    # Warm up before anything is timed or piped: the first process pays for the server's start.
-    "$WINESERVER" -p
     "$WINE" cmd /c exit >/dev/null 2>&1 || true
 }
 
@@ -72,7 +73,7 @@ wine_env_start_server() {
     root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
     mkdir -p "$control_dir"
     rm -f "$control_dir/port"
-    python3 "$root/tests/support/download_server.py" --port 0 --port-file "$control_dir/port" \
+    /usr/bin/python3 "$root/tests/support/download_server.py" --port 0 --port-file "$control_dir/port" \
         --files "$files_dir" --control "$control_dir" >"$control_dir/server.out" 2>&1 &
     _wine_env_pids+=($!)
     for _ in $(seq 100); do
@@ -85,6 +86,22 @@ wine_env_start_server() {
     export ORVELLA_SERVER_PORT=$port
     wine_reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings' /v ProxyEnable /t REG_DWORD /d 1 /f
     wine_reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings' /v ProxyServer /d "127.0.0.1:$port" /f
+}
+
+windows_path() {
+    local path=$1
+    echo "Z:${path//\//\\}"
+}
+
+# The programs and folders of an x64 build tree that the test suites look for.
+wine_env_export_test_paths() {
+    local x64=$1 shipped=$2
+    export ORVELLA_SETUP_EXE=$(windows_path "$x64/QuorvexOrvella_Setup.exe")
+    export ORVELLA_SHIPPED_EXE=$(windows_path "$shipped")
+    export ORVELLA_STANDIN=$(windows_path "$x64/standin/CEAppMgr.exe")
+    export ORVELLA_SERVER_DIR=$(windows_path "$x64/test-env/server")
+    export ORVELLA_ASSET_DIR=$(windows_path "$x64/assets")
+    export ORVELLA_ARTIFACT_DIR=$(windows_path "$x64/artifacts")
 }
 
 wine_env_stop() {

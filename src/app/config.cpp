@@ -28,28 +28,27 @@ struct CatalogueRow {
 
 const CatalogueRow kCatalogue[kProductCount] = {
     {"Orvella",
-     "Orvella keeps your day in your pocket: appointments, tasks and notes in one clear view that fits "
-     "the PocketPC screen. Plan the week with a tap and never miss what matters.",
+     "Orvella keeps your day in your pocket: appointments, tasks and notes in one clear view that fits the "
+     "PocketPC screen. Plan the whole week with a tap and never miss what matters.",
      "118204", "20361", "4417", "9802", "11523"},
     {"Zentaro",
-     "Zentaro is the calm way to manage your money on the move. Record every expense in seconds, watch "
-     "your budgets fill up in colour, and bring the figures home to your desktop with every "
-     "synchronisation.",
+     "Zentaro is the calm way to manage your money on the move. Record every expense in seconds, watch your "
+     "budgets fill up in colour, and bring the figures home to your desktop with every synchronisation.",
      "118205", "20362", "4418", "9803", "11524"},
     {"Plovic",
-     "Plovic turns your handheld into a travel companion. Keep flights, hotels and meeting places "
-     "together, read them offline anywhere in the world, and let the built-in currency and time zone "
-     "tools do the sums for you while you enjoy the trip.",
+     "Plovic turns your handheld into a travel companion. Keep flights, hotels and meeting places together, "
+     "read them offline anywhere in the world, and let the built-in currency and time zone tools do all the "
+     "sums for you while you enjoy the trip.",
      "118206", "20363", "4419", "9804", "11525"},
     {"Yarnex",
-     "Yarnex is the notebook that thinks in outlines. Capture ideas as they come, fold and unfold "
-     "whole branches with a tap, drag topics into place with the stylus, and share finished outlines "
-     "with your desktop word processor when it is time to turn the plan into a real document.",
-     "118207", "20364", "4420", "9805", "11526"},
+     "Yarnex is the notebook that thinks in outlines. Capture ideas as they come, fold and unfold whole "
+     "branches with a tap, drag topics into place with the stylus, and share your finished outlines with the "
+     "desktop word processor when the plan is ready.",
+     "118207", "20365", "4420", "9805", "11526"},
     {"Brisko",
-     "Brisko is a fast and friendly puzzle game for your PocketPC. Slide the tiles, chain the colours "
-     "and race the clock through one hundred levels that fit any spare minute.",
-     "118208", "20365", "4421", "9806", "11527"},
+     "Brisko is a fast and friendly puzzle game for your PocketPC. Slide the tiles, chain the colours and race "
+     "the clock through one hundred levels that fit into any spare minute.",
+     "118208", "20366", "4421", "9806", "11527"},
 };
 
 std::string Lowercase(std::string text) {
