@@ -31,7 +31,7 @@ add_executable(unit_tests ${UNIT_SOURCES} tests/support/driver.cpp tests/standin
 target_include_directories(unit_tests PRIVATE tests tests/standin-appmgr)
 target_link_libraries(unit_tests PRIVATE setupcore gtest)
 add_dependencies(unit_tests assets url_recorder)
-gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 
 # End-to-end suites: the real exe started and driven through its real windows.
@@ -42,7 +42,7 @@ add_executable(e2e_tests ${E2E_SOURCES})
 target_include_directories(e2e_tests PRIVATE tests ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR})
 target_link_libraries(e2e_tests PRIVATE gtest_main gtest user32 gdi32 comctl32 advapi32 shell32 psapi)
 add_dependencies(e2e_tests QuorvexOrvella_Setup CEAppMgr url_recorder)
-gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE)
 
 # Host-side checks of what the generator wrote and of the download server. They run natively:
