@@ -55,3 +55,8 @@ foreach(icon PROGRAM.ICO setup.ico locked_tick.ico)
 endforeach()
 add_test(NAME host.DownloadServer
          COMMAND ${Python3_EXECUTABLE} -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/support -p test_*.py)
+
+# The scripted tour that `make demo` runs when there is no display.
+add_executable(tour demo/tour.cpp)
+target_include_directories(tour PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(tour PRIVATE user32 gdi32 comctl32)
