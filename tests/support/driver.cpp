@@ -9,6 +9,7 @@ namespace driver {
 namespace {
 
 const char kAppPathsKey[] = "software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CEAppMgr.exe";
+const char kHttpOpenKey[] = "Software\\Classes\\http\\shell\\open\\command";
 
 struct WindowSearch {
     DWORD processId;
@@ -42,6 +43,13 @@ bool IsTitledDialog(HWND window) {
 bool IsWizard(HWND window) {
     const int kNextButton = 0x3024;
     return IsDialog(window) && GetDlgItem(window, kNextButton) != nullptr;
+}
+
+std::string OwnFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string folder = path;
+    return folder.substr(0, folder.rfind('\\'));
 }
 
 }  // namespace
@@ -102,6 +110,61 @@ void RemoveTree(const std::string& path) {
     }
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(path.c_str());
+}
+
+namespace {
+
+struct ResourceCopy {
+    HMODULE source;
+    HANDLE update;
+    const char* skipType;
+    const char* skipName;
+    bool ok;
+};
+
+bool SameResourceName(const char* a, const char* b) {
+    if (IS_INTRESOURCE(a) || IS_INTRESOURCE(b))
+        return a == b;
+    return lstrcmpiA(a, b) == 0;
+}
+
+BOOL CALLBACK CopyLanguage(HMODULE, LPCSTR type, LPCSTR name, WORD language, LONG_PTR parameter) {
+    auto* copy = reinterpret_cast<ResourceCopy*>(parameter);
+    if (SameResourceName(type, copy->skipType) && SameResourceName(name, copy->skipName))
+        return TRUE;
+    HRSRC info = FindResourceExA(copy->source, type, name, language);
+    void* data = info ? LockResource(LoadResource(copy->source, info)) : nullptr;
+    if (!data || !UpdateResourceA(copy->update, type, name, language, data, SizeofResource(copy->source, info)))
+        copy->ok = false;
+    return TRUE;
+}
+
+BOOL CALLBACK CopyName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR parameter) {
+    return EnumResourceLanguagesA(module, type, name, CopyLanguage, parameter);
+}
+
+BOOL CALLBACK CopyType(HMODULE module, LPSTR type, LONG_PTR parameter) {
+    return EnumResourceNamesA(module, type, CopyName, parameter);
+}
+
+}  // namespace
+
+bool CopyExeWithoutResource(const std::string& source, const std::string& target, const char* type,
+                            const char* name) {
+    if (!CopyFileA(source.c_str(), target.c_str(), FALSE))
+        return false;
+    HMODULE module = LoadLibraryExA(source.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return false;
+    ResourceCopy copy = {module, BeginUpdateResourceA(target.c_str(), TRUE), type, name, true};
+    if (!copy.update) {
+        FreeLibrary(module);
+        return false;
+    }
+    EnumResourceTypesA(module, CopyType, reinterpret_cast<LONG_PTR>(&copy));
+    const bool written = EndUpdateResourceA(copy.update, !copy.ok) != FALSE;
+    FreeLibrary(module);
+    return copy.ok && written;
 }
 
 CScratchFolder::CScratchFolder(const std::string& name) {
@@ -261,6 +324,57 @@ bool SaveScreenshot(HWND window, const std::string& name) {
     const std::string folder = Env("ORVELLA_ARTIFACT_DIR");
     CreateDirectoryA(folder.c_str(), nullptr);
     return WriteFileBytes(JoinPath(folder, name + ".bmp"), bytes);
+}
+
+CUrlRecorder::CUrlRecorder() : folder_("url-recorder"), logPath_(folder_ / "urls.txt") {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kHttpOpenKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot open the http open command key";
+        return;
+    }
+    char data[2048];
+    DWORD size = sizeof(data);
+    if (RegQueryValueExA(key, nullptr, nullptr, &oldType_, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
+        hadValue_ = true;
+        oldData_.assign(data, size);
+    }
+    const std::string command = "\"" + JoinPath(OwnFolder(), "url_recorder.exe") + "\" \"" + logPath_ + "\" \"%1\"";
+    EXPECT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                             static_cast<DWORD>(command.size() + 1)),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+CUrlRecorder::~CUrlRecorder() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kHttpOpenKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return;
+    if (hadValue_)
+        RegSetValueExA(key, nullptr, 0, oldType_, reinterpret_cast<const BYTE*>(oldData_.data()),
+                       static_cast<DWORD>(oldData_.size()));
+    else
+        RegDeleteValueA(key, nullptr);
+    RegCloseKey(key);
+}
+
+std::vector<std::string> CUrlRecorder::Urls() const {
+    std::vector<std::string> urls;
+    const std::string log = ReadFileBytes(logPath_);
+    size_t start = 0;
+    for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
+        urls.push_back(log.substr(start, end - start));
+    return urls;
+}
+
+std::vector<std::string> CUrlRecorder::WaitForUrls(size_t count, DWORD milliseconds) const {
+    const DWORD start = GetTickCount();
+    std::vector<std::string> urls = Urls();
+    while (urls.size() < count && GetTickCount() - start < milliseconds) {
+        Sleep(20);
+        urls = Urls();
+    }
+    return urls;
 }
 
 }  // namespace driver

@@ -19,6 +19,11 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // Deletes a folder and everything below it; read-only files included.
 void RemoveTree(const std::string& path);
 
+// Copies an exe without one of its resources. Wine's UpdateResourceA does not delete a single
+// resource, so the copy gets all resources anew but the one left out.
+bool CopyExeWithoutResource(const std::string& source, const std::string& target, const char* type,
+                            const char* name);
+
 // A fresh, empty folder below the Windows temp folder, removed again by the destructor.
 class CScratchFolder {
   public:
@@ -78,5 +83,27 @@ bool HasStyle(HWND window, LONG style);
 void ClickButton(HWND button);
 // Saves the window as it is shown on screen into the artifact folder, as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::string& name);
+
+// For one test, makes the prefix's http "open" command the URL recorder (built beside the test
+// programs), so that every URL the shell opens becomes a line in a file of the test instead of a
+// browser window. The previous command is put back by the destructor.
+class CUrlRecorder {
+  public:
+    CUrlRecorder();
+    ~CUrlRecorder();
+    CUrlRecorder(const CUrlRecorder&) = delete;
+    CUrlRecorder& operator=(const CUrlRecorder&) = delete;
+    // The URLs opened so far, oldest first.
+    std::vector<std::string> Urls() const;
+    // Polls until at least count URLs have arrived or the time is up; returns what arrived.
+    std::vector<std::string> WaitForUrls(size_t count, DWORD milliseconds) const;
+
+  private:
+    CScratchFolder folder_;
+    std::string logPath_;
+    bool hadValue_ = false;
+    DWORD oldType_ = 0;
+    std::string oldData_;
+};
 
 }  // namespace driver
