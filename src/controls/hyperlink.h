@@ -34,12 +34,19 @@ class CHyperLink {
     static LRESULT CALLBACK ParentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
+    LRESULT OnDestroy(HWND control, WPARAM wParam, LPARAM lParam);
+    void OnMouseMove(HWND control, LPARAM lParam);
+    void OnCaptureChanged(HWND control);
+
     char* url = nullptr;
     BOOL hovering = FALSE;
     BOOL visited = FALSE;
     HFONT savedFont = nullptr;
     WNDPROC savedWndProc = nullptr;
 };
+
+// Opens a web page in the user's browser through the shell's "open" verb; the outcome is not looked at.
+void ShellOpenUrl(const char* url);
 
 // Adds the property atom for the life of the process; one instance exists, defined with the
 // other objects that must be ready before WinMain.
