@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+
+#include <prsht.h>
+
+#include "res/resource.h"
 #include "support/driver.h"
 
 namespace {
@@ -137,6 +142,24 @@ TEST_F(CopyModeTest, FirstCabinetFailingStopsTheSecond) {
     for (const char* name : kCopyNames)
         EXPECT_TRUE(driver::ReadFileBytes(Upload(name)) == exeBytes_) << name;
     EXPECT_FALSE(driver::FileExists(Upload(kCabinetNames[1])));
+}
+
+// Each copy, started from the upload folder, tells its own channel on its welcome page.
+TEST_F(CopyModeTest, EachCopyRunsAsItsOwnChannel) {
+    RunCopyMode(exe_);
+    const char* const kStores[] = {"Handango", "PocketGear", "PocketLand", "ClickApps", "MobiHand", "Quorvex"};
+    for (int channel = 0; channel < 6; ++channel) {
+        SCOPED_TRACE(kCopyNames[channel]);
+        driver::CSetupProcess copy;
+        ASSERT_TRUE(copy.Start(Upload(kCopyNames[channel])));
+        HWND sheet = driver::WaitForWizard(copy.Id(), 15000);
+        ASSERT_NE(sheet, nullptr);
+        HWND welcome = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        EXPECT_EQ(driver::WindowText(GetDlgItem(welcome, IDC_STORE_LINK)),
+                  std::string("Click here to visit Orvella information page on ") + kStores[channel] + " website");
+        PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        EXPECT_EQ(copy.WaitForExit(15000), 0u);
+    }
 }
 
 }  // namespace
