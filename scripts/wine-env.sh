@@ -45,19 +45,25 @@ wine_env_start_display() {
     return 1
 }
 
+# Without a virtual desktop every hidden or closed window costs seconds under bare Xvfb, and
+# windows have no title bars.
+_wine_env_set_desktop() {
+    wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+    wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
+}
+
 wine_env_start_prefix() {
     export WINEPREFIX="$1"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
         "$WINE" wineboot -i >/dev/null 2>&1
+        _wine_env_set_desktop
+        # The desktop process reads its setting when it starts: let the one the set-up started end.
         "$WINESERVER" -w
     fi
     # A persistent server, warmed up before anything is timed or piped: otherwise processes that
     # Wine starts during a test inherit CTest's output pipe and every case pays for the start.
     "$WINESERVER" -p
-    # Without a virtual desktop every hidden or closed window costs seconds under bare Xvfb.
-    wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
-    wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
     "$WINE" cmd /c exit >/dev/null 2>&1 || true
 }
 
