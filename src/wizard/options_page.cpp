@@ -78,6 +78,33 @@ void ToggleProduct(HWND list, int position) {
     SetStateImage(list, position, product.selected ? kTickedImage : kUntickedImage);
 }
 
+// The list's own tick-box images carry no mask, so an icon appended as it is would show its
+// transparent corners black; the locked tick is drawn onto the list's background at the size of
+// the tick boxes instead, and that picture becomes state image 3.
+void AppendLockedTick(HWND list) {
+    auto states = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_STATE, 0));
+    int width = 0;
+    int height = 0;
+    ImageList_GetIconSize(states, &width, &height);
+    HICON lockedTick = LoadIconA(g_appInstance, MAKEINTRESOURCEA(IDI_LOCKED_TICK));
+
+    HDC screen = GetDC(list);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(list, screen);
+    HGDIOBJ previous = SelectObject(memory, picture);
+    HBRUSH background = CreateSolidBrush(static_cast<COLORREF>(SendMessageA(list, LVM_GETBKCOLOR, 0, 0)));
+    const RECT area = {0, 0, width, height};
+    FillRect(memory, &area, background);
+    DeleteObject(background);
+    DrawIconEx(memory, 0, 0, lockedTick, width, height, 0, nullptr, DI_NORMAL);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+
+    ImageList_Add(states, picture, nullptr);
+    DeleteObject(picture);
+}
+
 void OnInitDialog(HWND page) {
     SetHeaderBitmap(page);
     HWND list = GetDlgItem(page, IDC_PRODUCT_LIST);
@@ -93,9 +120,7 @@ void OnInitDialog(HWND page) {
         SetStateImage(list, position, kUntickedImage);
         product.selected = false;
     }
-    HICON lockedTick = LoadIconA(g_appInstance, MAKEINTRESOURCEA(IDI_LOCKED_TICK));
-    auto states = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_STATE, 0));
-    ImageList_ReplaceIcon(states, -1, lockedTick);
+    AppendLockedTick(list);
     SetStateImage(list, 0, kLockedTickImage);
     filling = false;
     moreInfoLink->AttachDialogItem(page, IDC_MORE_INFO_LINK,

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "res/resource.h"
+
 namespace driver {
 
 namespace {
@@ -98,6 +100,13 @@ bool CWizardSession::WaitForTitle() {
 bool CWizardSession::Cancel() {
     PostMessageA(sheet_, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     return setup_.WaitForExit(kStartMilliseconds) == 0;
+}
+
+bool CWizardSession::GoToOptions() {
+    if (!Next())
+        return false;
+    ClickButton(Item(IDC_ACCEPT));
+    return WaitForButtons(true, true) && Next() && Item(IDC_PRODUCT_LIST) != nullptr;
 }
 
 CTemplateUnits::CTemplateUnits(int templateId) {

@@ -47,6 +47,14 @@ class CWizardSession {
     bool WaitForTitle();
     // Cancel, posted; the setup must then end.
     bool Cancel();
+    // Accepts the licence on the way and stops at the install options page.
+    bool GoToOptions();
+
+    // The scratch folder that holds the setup and the stand-in manager: the manager's folder.
+    const std::string& Folder() const { return folder_.Path(); }
+    DWORD ProcessId() const { return setup_.Id(); }
+    // The setup's exit code, or STILL_ACTIVE when it has not ended within the time.
+    DWORD WaitForExit(DWORD milliseconds) { return setup_.WaitForExit(milliseconds); }
 
   private:
     bool Press(int button);
