@@ -97,9 +97,9 @@ TEST(WizardFrameTest, CaptionIsTheSameOnEveryPage) {
             break;
         if (index == 1)
             driver::ClickButton(session.Item(IDC_ACCEPT));
-        // The progress page moves on by itself once its install is done; a second press on the last
-        // page does nothing.
-        if (session.Page() == page)
+        // The progress page moves on by itself once its install is done. Pressing Next there as
+        // well would race the worker's own press, which would then finish the wizard.
+        if (index != 3)
             PostMessageA(session.Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
         ASSERT_TRUE(driver::WaitUntil([&] { return session.Page() != page; }));
     }
@@ -258,6 +258,11 @@ void ExpectHeaderBand(HWND page) {
     const RECT title = driver::RectInClient(GetDlgItem(page, IDC_TITLE), page);
     const RECT banner = driver::RectInClient(GetDlgItem(page, IDC_HEADER_BITMAP), page);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    // The band is painted after the page shows; read the screen once the paint has reached it.
+    driver::WaitUntil([&] {
+        const driver::CClientCapture probe(page);
+        return probe.Pixel(0, 0) == kWhite && probe.Pixel(0, 58) == kBlack;
+    });
     const driver::CClientCapture screen(page);
     for (int x : {0, 3, static_cast<int>((title.right + banner.left) / 2), static_cast<int>(banner.left) - 1}) {
         SCOPED_TRACE("column " + std::to_string(x));
