@@ -10,6 +10,7 @@
 #include <string>
 
 #include "res/resource.h"
+#include "support/window_picture.h"
 
 namespace {
 
@@ -76,40 +77,12 @@ HWND WaitForPage(HWND sheet, int controlId) {
 bool SavePicture(HWND window, const std::string& path) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(300);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = ((width * 3 + 3) / 4) * 4;
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
-    header.bfSize = header.bfOffBits + stride * height;
-    bool ok = false;
-    if (FILE* file = fopen(path.c_str(), "wb")) {
-        ok = fwrite(&header, sizeof(header), 1, file) == 1 &&
-             fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, file) == 1 &&
-             fwrite(bits, stride * height, 1, file) == 1;
-        fclose(file);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return ok;
+    const std::string bytes = WindowPictureBmp(window);
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && ok;
 }
 
 void PressKey(HWND window, WPARAM key) {

@@ -1,5 +1,7 @@
 #include "support/driver.h"
 
+#include "support/window_picture.h"
+
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -149,8 +151,7 @@ BOOL CALLBACK CopyType(HMODULE module, LPSTR type, LONG_PTR parameter) {
 
 }  // namespace
 
-bool CopyExeWithoutResource(const std::string& source, const std::string& target, const char* type,
-                            const char* name) {
+bool CopyExeWithoutResource(const std::string& source, const std::string& target, const char* type, const char* name) {
     if (!CopyFileA(source.c_str(), target.c_str(), FALSE))
         return false;
     HMODULE module = LoadLibraryExA(source.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -291,36 +292,9 @@ void ClickButton(HWND button) {
 }
 
 bool SaveScreenshot(HWND window, const std::string& name) {
-    RECT rect;
-    if (!GetWindowRect(window, &rect))
+    const std::string bytes = WindowPictureBmp(window);
+    if (bytes.empty())
         return false;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = ((width * 3 + 3) / 4) * 4;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + stride * height;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    bytes.append(static_cast<const char*>(bits), stride * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     const std::string folder = Env("ORVELLA_ARTIFACT_DIR");
     CreateDirectoryA(folder.c_str(), nullptr);
     return WriteFileBytes(JoinPath(folder, name + ".bmp"), bytes);
