@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make demo` and `make test`. Each installs what it needs.
 BUILD ?= $(CURDIR)/build
 
-.PHONY: deps build test demo bench clean
+.PHONY: deps build test demo bench reliability clean
 
 deps:
 	@scripts/install-deps
@@ -17,6 +17,9 @@ demo: deps
 
 bench: deps
 	@scripts/bench $(BUILD)
+
+reliability: deps
+	@MEASURE_HANG=$(MEASURE_HANG) scripts/reliability $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

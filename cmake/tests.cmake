@@ -45,12 +45,13 @@ target_link_libraries(e2e_tests PRIVATE gtest_main gtest user32 gdi32 comctl32 a
 add_dependencies(e2e_tests QuorvexOrvella_Setup CEAppMgr url_recorder)
 gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE)
-# The server that never answers waits for the HTTP client's own time-out, about five minutes under
-# Wine: longer than a suite test may take. It skips unless ORVELLA_MEASURE_HANG is set; this entry
-# gives it the time when it is: ORVELLA_MEASURE_HANG=1 CTEST_ARGS="-R HangMeasurement" scripts/run-tests
+# The server that never answers waits for the HTTP client's own time-out, which Wine's client does
+# not have: the scenario waits five minutes, longer than a suite test may take. It skips unless
+# ORVELLA_MEASURE_HANG is set; this entry gives it the time when it is (make reliability
+# MEASURE_HANG=1).
 add_test(NAME e2e.ReliabilityHangMeasurement
          COMMAND e2e_tests --gtest_filter=ReliabilityHangTest.ServerThatNeverAnswers)
-set_tests_properties(e2e.ReliabilityHangMeasurement PROPERTIES TIMEOUT 1200 RUN_SERIAL TRUE
+set_tests_properties(e2e.ReliabilityHangMeasurement PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
                      SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 
 # Host-side checks of what the generator wrote and of the download server. They run natively:

@@ -16,6 +16,15 @@ std::string ProductFilePath(const CSetupConfig& config, int row, const char* ext
     return ProductFolderPath(config, row) + "\\" + config.products[row].name + extension;
 }
 
+bool CreateProductFolder(const std::string& folder) {
+    if (CreateDirectoryA(folder.c_str(), nullptr))
+        return true;
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::string BuildAppMgrCommandLine(const CSetupConfig& config) {
     std::string line = "\"" + config.appMgrPath + "\" ";
     for (int row = kProductCount - 1; row >= 0; --row) {

@@ -12,6 +12,9 @@ extern const char* const kSetupFileExtensions[kSetupFileCount];
 // "Quorvex " + the row's name under the manager's folder, without a trailing backslash.
 std::string ProductFolderPath(const CSetupConfig& config, int row);
 std::string ProductFilePath(const CSetupConfig& config, int row, const char* extension);
+// Makes a product folder; one that exists already is reused. A plain file of that name is no
+// folder, although the system reports it as existing.
+bool CreateProductFolder(const std::string& folder);
 
 // The quoted manager path, then the quoted .ini of every installed row from the last row down to
 // row 0; every piece is followed by one blank.

@@ -66,7 +66,7 @@ void CDownloadPass::DownloadProduct(int row) {
     SetDlgItemTextA(page_, IDC_CURRENT_LABEL, label.c_str());
 
     const std::string folder = ProductFolderPath(config_, row);
-    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!CreateProductFolder(folder)) {
         product.failureId = IDS_FOLDER_FAILED;
         return;
     }
@@ -128,12 +128,13 @@ UINT CDownloadPass::StreamBody(HINTERNET request, HANDLE target, DWORD contentLe
         DWORD read = 0;
         if (!InternetReadFile(request, buffer_, sizeof(buffer_), &read))
             return IDS_DOWNLOAD_FAILED;
-        if (read == 0)
+        const DWORD keep = BytesToKeep(received, read, contentLength);
+        if (keep == 0)
             break;
         DWORD written = 0;
-        if (!WriteFile(target, buffer_, read, &written, nullptr) || written != read)
+        if (!WriteFile(target, buffer_, keep, &written, nullptr) || written != keep)
             return IDS_COPY_FAILED;
-        received += read;
+        received += keep;
         SetCurrent(DownloadPercent(received, contentLength));
     }
     return IsBodyComplete(received, contentLength) ? 0 : IDS_DOWNLOAD_FAILED;
@@ -162,6 +163,13 @@ int DownloadPercent(ULONGLONG received, DWORD contentLength) {
 
 bool IsBodyComplete(ULONGLONG received, DWORD contentLength) {
     return received >= contentLength;
+}
+
+DWORD BytesToKeep(ULONGLONG received, DWORD read, DWORD contentLength) {
+    if (received >= contentLength)
+        return 0;
+    const ULONGLONG left = contentLength - received;
+    return read < left ? read : static_cast<DWORD>(left);
 }
 
 bool IsNoConnectionError(DWORD error) {

@@ -26,6 +26,9 @@ bool IsAnswerAccepted(DWORD status, DWORD contentLength, std::string_view conten
 int DownloadPercent(ULONGLONG received, DWORD contentLength);
 // A body that ended before the announced length is a broken transfer, not a file.
 bool IsBodyComplete(ULONGLONG received, DWORD contentLength);
+// How much of a chunk belongs to the file: nothing beyond the announced length, which would only
+// append whatever else the server sent to the file.
+DWORD BytesToKeep(ULONGLONG received, DWORD read, DWORD contentLength);
 // Errors of a request that show the server could not be reached at all.
 bool IsNoConnectionError(DWORD error);
 

@@ -27,7 +27,7 @@ bool WriteSetupFiles(HWND page, CSetupConfig& config) {
     SetDlgItemTextA(page, IDC_CURRENT_LABEL, label.c_str());
 
     const std::string folder = ProductFolderPath(config, 0);
-    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!CreateProductFolder(folder))
         return Fail(product, IDS_FOLDER_FAILED);
     SendDlgItemMessageA(page, IDC_CURRENT_PROGRESS, PBM_SETPOS, 0, 0);
 

@@ -15,6 +15,27 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG;
 }
 
+CSessionPlaces PlacesFor(const std::string& exeName) {
+    CSessionPlaces places;
+    places.exeName = exeName;
+    return places;
+}
+
+// Makes each folder of a relative path below the base; returns the deepest.
+std::string MakeFolders(const std::string& base, const std::string& relative) {
+    std::string folder = base;
+    size_t start = 0;
+    while (start < relative.size()) {
+        size_t end = relative.find('\\', start);
+        if (end == std::string::npos)
+            end = relative.size();
+        folder = JoinPath(folder, relative.substr(start, end - start));
+        CreateDirectoryA(folder.c_str(), nullptr);
+        start = end + 1;
+    }
+    return folder;
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
@@ -34,22 +55,32 @@ RECT RectInClient(HWND window, HWND reference) {
     return rect;
 }
 
-CWizardSession::CWizardSession(const std::string& exeName) : folder_("wizard") {
-    const std::string exe = folder_ / exeName;
-    const std::string appMgr = folder_ / "CEAppMgr.exe";
-    if (!CopyFileA(Env("ORVELLA_SETUP_EXE").c_str(), exe.c_str(), FALSE) ||
+CWizardSession::CWizardSession(const std::string& exeName) : CWizardSession(PlacesFor(exeName)) {}
+
+CWizardSession::CWizardSession(const CSessionPlaces& places) : folder_("wizard") {
+    const std::string setupFolder = MakeFolders(folder_.Path(), places.setupFolder);
+    managerFolder_ = MakeFolders(folder_.Path(), places.managerFolder);
+    setupPath_ = JoinPath(setupFolder, places.exeName);
+    const std::string appMgr = JoinPath(managerFolder_, "CEAppMgr.exe");
+    if (!CopyFileA(Env("ORVELLA_SETUP_EXE").c_str(), setupPath_.c_str(), FALSE) ||
         !CopyFileA(Env("ORVELLA_STANDIN").c_str(), appMgr.c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy the setup or the stand-in manager into " << folder_.Path();
         return;
     }
-    appPaths_.Set(appMgr);
-    if (!setup_.Start(exe)) {
-        ADD_FAILURE() << "cannot start " << exe;
+    std::string value = places.appPathsValue.empty() ? appMgr : places.appPathsValue;
+    if (places.appPathsInScratch)
+        value = JoinPath(folder_.Path(), value);
+    if (places.appPathsUnterminated)
+        appPaths_.SetRaw(value.data(), static_cast<DWORD>(value.size()), places.appPathsType);
+    else
+        appPaths_.Set(value, places.appPathsType);
+    if (!setup_.Start(setupPath_, places.arguments)) {
+        ADD_FAILURE() << "cannot start " << setupPath_;
         return;
     }
     sheet_ = WaitForWizard(setup_.Id(), kStartMilliseconds);
     if (sheet_ == nullptr)
-        ADD_FAILURE() << "no wizard from " << exeName;
+        ADD_FAILURE() << "no wizard from " << places.exeName;
 }
 
 CWizardSession::~CWizardSession() {

@@ -23,11 +23,29 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 1000
 // A window's rectangle in the client coordinates of another window (across processes).
 RECT RectInClient(HWND window, HWND reference);
 
+// Where a session puts the setup and the stand-in manager, what it registers and how it starts
+// the setup. Folders are below the session's scratch folder and are made as needed; empty means
+// the scratch folder itself.
+struct CSessionPlaces {
+    std::string exeName = "QuorvexOrvella_Setup.exe";
+    std::string setupFolder;
+    std::string managerFolder;
+    // The App Paths value as given; empty registers the stand-in's path.
+    std::string appPathsValue;
+    // The value is a path below the scratch folder.
+    bool appPathsInScratch = false;
+    DWORD appPathsType = REG_SZ;
+    // Stored without its terminating NUL.
+    bool appPathsUnterminated = false;
+    std::string arguments;
+};
+
 // The setup, copied into a scratch folder under the given name (the name picks the sales channel)
 // and started with a scratch copy of the stand-in manager registered, up to its open wizard.
 class CWizardSession {
   public:
     explicit CWizardSession(const std::string& exeName = "QuorvexOrvella_Setup.exe");
+    explicit CWizardSession(const CSessionPlaces& places);
     ~CWizardSession();
     CWizardSession(const CWizardSession&) = delete;
     CWizardSession& operator=(const CWizardSession&) = delete;
@@ -50,8 +68,10 @@ class CWizardSession {
     // Accepts the licence on the way and stops at the install options page.
     bool GoToOptions();
 
-    // The scratch folder that holds the setup and the stand-in manager: the manager's folder.
-    const std::string& Folder() const { return folder_.Path(); }
+    // The folder that holds the stand-in manager: the scratch folder unless the places say otherwise.
+    const std::string& Folder() const { return managerFolder_; }
+    const std::string& ScratchFolder() const { return folder_.Path(); }
+    const std::string& SetupPath() const { return setupPath_; }
     DWORD ProcessId() const { return setup_.Id(); }
     // The setup's exit code, or STILL_ACTIVE when it has not ended within the time.
     DWORD WaitForExit(DWORD milliseconds) { return setup_.WaitForExit(milliseconds); }
@@ -60,6 +80,8 @@ class CWizardSession {
     bool Press(int button);
 
     CScratchFolder folder_;
+    std::string managerFolder_;
+    std::string setupPath_;
     CAppPathsOverride appPaths_;
     CSetupProcess setup_;
     HWND sheet_ = nullptr;

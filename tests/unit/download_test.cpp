@@ -100,6 +100,26 @@ TEST(DownloadPercentTest, BodyShorterThanAnnouncedIsIncomplete) {
     EXPECT_FALSE(IsNoConnectionError(ERROR_INTERNET_CONNECTION_RESET));
 }
 
+TEST(DownloadPercentTest, NothingBeyondTheAnnouncedLengthIsKept) {
+    const struct {
+        ULONGLONG received;
+        DWORD read;
+        DWORD length;
+        DWORD kept;
+    } kCases[] = {
+        {0, 4096, 13099, 4096},
+        {12288, 811, 13099, 811},
+        // The last chunk carries bytes past the announced end, or only such bytes.
+        {12288, 4096, 13099, 811},
+        {0, 1019, 507, 507},
+        {507, 512, 507, 0},
+        {0, 0, 507, 0},
+    };
+    for (const auto& entry : kCases)
+        EXPECT_EQ(BytesToKeep(entry.received, entry.read, entry.length), entry.kept)
+            << entry.received << " + " << entry.read << " of " << entry.length;
+}
+
 // A pass over the local server, the product folders in a scratch folder.
 class DownloadPassTest : public testing::Test {
   protected:
