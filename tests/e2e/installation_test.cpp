@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "support/wire.h"
 #include "support/driver.h"
 #include "support/install_run.h"
 #include "support/wizard_session.h"
@@ -24,22 +25,6 @@ const char* const kExtensions[] = {".CAB", ".ini", ".dat", ".ico"};
 const char* const kCodes[] = {"c", "i", "d", "ic"};
 // The main product's files as the generator made them, in the order of kExtensions.
 const char* const kMainAssets[] = {"PROGRAM.CAB", "PROGRAM.INI", "PROGRAM.DAT", "PROGRAM.ICO"};
-
-// What the HTTP client sends through the proxy for one file, as the server recorded it: the
-// address in absolute form with the default port written out, and the form header after the
-// client's own.
-std::string ExpectedRequest(const std::string& body) {
-    return "POST http://www.quorvex.com:80/download/Download.php HTTP/1.1\r\n"
-           "Accept: */*\r\n"
-           "Host: www.quorvex.com\r\n"
-           "Content-Length: " +
-           std::to_string(body.size()) +
-           "\r\n"
-           "User-Agent: Quorvex Orvella Setup\r\n"
-           "Content-type: application/x-www-form-urlencoded\r\n"
-           "\r\n" +
-           body;
-}
 
 struct RoadCase {
     const char* name;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/wire.h"
 #include "install/download.h"
 #include "install_fixture.h"
 #include "res/resource.h"
@@ -147,22 +148,6 @@ class DownloadPassTest : public testing::Test {
     CServerControl server_;
     CProgressPage page_;
 };
-
-// What the HTTP client sends through the proxy for one file, as the server recorded it: the
-// address in absolute form with the default port written out, and the extra header after the
-// client's own.
-std::string ExpectedRequest(const std::string& body) {
-    return "POST http://www.quorvex.com:80/download/Download.php HTTP/1.1\r\n"
-           "Accept: */*\r\n"
-           "Host: www.quorvex.com\r\n"
-           "Content-Length: " +
-           std::to_string(body.size()) +
-           "\r\n"
-           "User-Agent: Quorvex Orvella Setup\r\n"
-           "Content-type: application/x-www-form-urlencoded\r\n"
-           "\r\n" +
-           body;
-}
 
 struct WireCase {
     const char* name;
