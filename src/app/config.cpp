@@ -60,8 +60,10 @@ std::string Lowercase(std::string text) {
 }
 
 std::string Format(const char* format, const char* a, const char* b = "", const char* c = "") {
+    // The system's formatter, as FormatText; it does not terminate a text that fills the buffer.
     char buffer[260];
-    snprintf(buffer, sizeof(buffer), format, a, b, c);
+    _snprintf(buffer, sizeof(buffer) - 1, format, a, b, c);
+    buffer[sizeof(buffer) - 1] = '\0';
     return buffer;
 }
 

@@ -69,14 +69,12 @@ INT_PTR OnCommand(WPARAM wParam) {
 int FormatText(char (&buffer)[kTextBufferSize], const char* format, ...) {
     va_list values;
     va_start(values, format);
-    const int length = vsnprintf(buffer, kTextBufferSize, format, values);
+    // The system's own formatter: the standard name would bring the C99 one, with floating point,
+    // into the exe. It leaves a text that fills the buffer unterminated and then answers -1.
+    const int length = _vsnprintf(buffer, kTextBufferSize - 1, format, values);
     va_end(values);
     buffer[kTextBufferSize - 1] = '\0';
-    if (length < 0) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    return length < kTextBufferSize ? length : kTextBufferSize - 1;
+    return length < 0 ? kTextBufferSize - 1 : length;
 }
 
 const std::string& PurchasePageUrl(const CProductInfo& product, DistributorId distributor) {
