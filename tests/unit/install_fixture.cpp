@@ -98,6 +98,13 @@ std::vector<int> CProgressPage::CurrentPositions() const {
     return positions;
 }
 
+std::string CProgressPage::Join(const std::vector<int>& positions) {
+    std::string text;
+    for (int position : positions)
+        text += (text.empty() ? "" : ",") + std::to_string(position);
+    return text;
+}
+
 int CProgressPage::OverallSteps() const {
     int steps = 0;
     for (const CControlMessage& message : overall_)

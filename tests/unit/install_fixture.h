@@ -36,8 +36,9 @@ class CProgressPage {
     const std::vector<std::string>& Labels() const { return labels_; }
     const std::vector<CControlMessage>& Presses() const { return presses_; }
 
-    // The positions set on the current bar, in order.
+    // The positions set on the current bar, in order; joined with commas for messages.
     std::vector<int> CurrentPositions() const;
+    static std::string Join(const std::vector<int>& positions);
     int OverallSteps() const;
     // Where the real overall bar stands now, and its upper limit.
     int OverallPosition() const;

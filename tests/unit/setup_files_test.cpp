@@ -18,13 +18,6 @@ namespace {
 const char kChildFolderVariable[] = "ORVELLA_CHILD_MANAGER_DIR";
 const char kChildTest[] = "SetupFilesChild.DISABLED_WritesWithThisModulesResources";
 
-std::string Join(const std::vector<int>& values) {
-    std::string text;
-    for (int value : values)
-        text += (text.empty() ? "" : ",") + std::to_string(value);
-    return text;
-}
-
 class SetupFilesTest : public testing::Test {
   protected:
     std::string Target(const char* extension) const { return ProductFilePath(g_setupConfig, 0, extension); }
@@ -124,7 +117,7 @@ TEST(SetupFilesChild, DISABLED_WritesWithThisModulesResources) {
     const CProductInfo& main = g_setupConfig.products[0];
     char outcome[256];
     snprintf(outcome, sizeof(outcome), "result=%d failureId=%u installed=%d positions=%s steps=%d", result ? 1 : 0,
-             main.failureId, main.installed ? 1 : 0, Join(page.CurrentPositions()).c_str(), page.OverallSteps());
+             main.failureId, main.installed ? 1 : 0, CProgressPage::Join(page.CurrentPositions()).c_str(), page.OverallSteps());
     ASSERT_TRUE(driver::WriteFileBytes(std::string(managerDir) + "outcome.txt", outcome));
 }
 
