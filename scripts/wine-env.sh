@@ -54,6 +54,14 @@ _wine_env_set_desktop() {
 
 wine_env_start_prefix() {
     export WINEPREFIX="$1"
+    # Debian's Wine names its server's folder (under TMPDIR) in the prefix. A prefix that another
+    # user started, such as root's before run-tests handed the build to the test user, names a
+    # folder this user may not use, and every Wine process would fail; a fresh one is made instead.
+    local server_dir
+    if [ -f "$WINEPREFIX/wineserver" ]; then
+        server_dir="${TMPDIR:-/tmp}/$(cat "$WINEPREFIX/wineserver")"
+        [ -O "$server_dir" ] || rm -f "$WINEPREFIX/wineserver"
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
         "$WINE" wineboot -i >/dev/null 2>&1

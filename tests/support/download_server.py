@@ -24,7 +24,7 @@ double quotes; <product> matches the form's d, <e-code> its e. Faults:
     short            Content-Length of the file, half of it, close
     long [n]         Content-Length of the file, the file and n more bytes (default 512), close
     slow <ms>        the usual answer after a wait
-    reset            Content-Length of the file, half of it, then a TCP reset
+    reset            Content-Length of the file, half of it, a pause, then a TCP reset
     hang             no answer until the client closes (other connections go on)
     drop             close without an answer
 The body faults need the file to exist; a missing file still gets 404.
@@ -40,6 +40,7 @@ import socket
 import struct
 import sys
 import threading
+import time
 
 HOST = "127.0.0.1"
 DOWNLOAD_PATH = "/download/Download.php"
@@ -49,6 +50,7 @@ FAULTS = {"404", "500", "ctype", "noctype", "len0", "nolen", "chunked", "empty",
 # Faults that shape the body of a file; a product or file that does not exist still gets its 404.
 BODY_FAULTS = {"ctype", "noctype", "len0", "nolen", "chunked", "empty", "short", "long", "reset"}
 DEFAULT_LONG_EXTRA = 512
+RESET_DELAY_S = 0.5
 OCTET_STREAM = "application/octet-stream"
 SEND_CHUNK = 64 * 1024
 MAX_HEAD = 64 * 1024
@@ -465,6 +467,10 @@ class DownloadServer:
             sock.sendall(b"X" * extra)
         elif fault == "reset":
             send_file(sock, path, size // 2)
+            # A reset throws away whatever the client has not read yet, headers included, so the
+            # client is given time to take in what was sent and to wait for the rest; otherwise
+            # the fault sometimes looks like a broken answer instead of a broken body.
+            time.sleep(RESET_DELAY_S)
             # Linger 0 turns the close into an RST instead of an orderly FIN.
             sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
         return False
