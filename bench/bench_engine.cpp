@@ -85,6 +85,14 @@ std::vector<double> ToRates(const std::vector<double>& ms, long long bytes) {
     return rates;
 }
 
+// Slowdowns (our time over the reference's) to relative speeds.
+std::vector<double> Speeds(const std::vector<double>& slowdowns) {
+    std::vector<double> speeds;
+    for (double slowdown : slowdowns)
+        speeds.push_back(1.0 / slowdown);
+    return speeds;
+}
+
 CSetupConfig FilledConfig(const std::string& folder) {
     CSetupConfig config;
     config.FillCatalogue();
@@ -100,9 +108,11 @@ int RunExtract(const std::string& folder, int runs) {
     // The extracted files themselves are the source of the plain copy: the same bytes.
     const std::string copyFolder = folder + "copy";
     CreateDirectoryA(copyFolder.c_str(), nullptr);
+    // Without a page the progress messages go nowhere: what is left is the writing itself.
+    HWND page = host.Page();
     const auto extract = [&] {
         ResetOutcome(config.products[0]);
-        return WriteSetupFiles(host.Page(), config);
+        return WriteSetupFiles(page, config);
     };
     const auto copy = [&] {
         for (const char* extension : kSetupFileExtensions) {
@@ -120,6 +130,12 @@ int RunExtract(const std::string& folder, int runs) {
     PrintMeasure("extract.setup", Summarize(series.ours), "ms");
     PrintMeasure("extract.copy", Summarize(series.reference), "ms");
     PrintMeasure("extract.ratio", Summarize(series.slowdowns), "x");
+    page = nullptr;
+    CPairedSeries quiet;
+    if (RunPaired(host, runs, extract, copy, quiet)) {
+        PrintMeasure("extract.quiet.setup", Summarize(quiet.ours), "ms");
+        PrintMeasure("extract.quiet.ratio", Summarize(quiet.slowdowns), "x");
+    }
     char text[128];
     snprintf(text, sizeof(text), "%lld bytes in four files", ProductBytes(config, 0));
     PrintNote("extract", text);
@@ -144,12 +160,12 @@ int RunDownload(const std::string& sibling, const std::string& folder, int runs)
     }
 
     CProgressHost host;
+    HWND page = host.Page();
     long long minimalBytes = 0;
     const auto download = [&] {
         ResetOutcome(product);
         CInternetHandle internet;
-        return OpenInternet(internet, config) && DownloadProducts(internet.Get(), host.Page(), config) &&
-               product.installed;
+        return OpenInternet(internet, config) && DownloadProducts(internet.Get(), page, config) && product.installed;
     };
     const auto minimal = [&] {
         minimalBytes = MinimalDownload(config.downloadUrl, DownloadUserAgent(config), requests);
@@ -167,10 +183,12 @@ int RunDownload(const std::string& sibling, const std::string& folder, int runs)
     }
     PrintMeasure(("download." + sibling + ".setup").c_str(), Summarize(ToRates(series.ours, bytes)), "MB/s");
     PrintMeasure(("download." + sibling + ".minimal").c_str(), Summarize(ToRates(series.reference, bytes)), "MB/s");
-    std::vector<double> speeds;
-    for (double slowdown : series.slowdowns)
-        speeds.push_back(1.0 / slowdown);
-    PrintMeasure(("download." + sibling + ".ratio").c_str(), Summarize(speeds), "x");
+    PrintMeasure(("download." + sibling + ".ratio").c_str(), Summarize(Speeds(series.slowdowns)), "x");
+    // The same pass with no page to report to: the protocol code alone against the reader.
+    page = nullptr;
+    CPairedSeries quiet;
+    if (RunPaired(host, runs, download, minimal, quiet))
+        PrintMeasure(("download." + sibling + ".quiet.ratio").c_str(), Summarize(Speeds(quiet.slowdowns)), "x");
     return 0;
 }
 

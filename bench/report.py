@@ -28,17 +28,19 @@ TOP_MEMBERS = 15
 
 # What an archive member of the link is there for; the first pattern that matches names it.
 CONTRIBUTOR_GROUPS = (
-    ("our code", r"libsetupcore\.a|objects\.a\(main\.cpp|objects\.a\(baseline\.cpp"),
+    ("our code", r"libsetupcore\.a|objects\.a\((main|lean_runtime|baseline)\.cpp"),
     ("C++ demangler (verbose terminate handler)", r"cp-demangle\.o|vterminate\.o"),
     ("std::string and the exceptions it may throw",
      r"string-inst\.o|cow-stdexcept\.o|stdexcept\.o|functexcept\.o|sso_string\.o|random\.o|snprintf_lite\.o"
      r"|bad_\w+\.o|rand_s"),
-    ("exception runtime and unwinder", r"eh_\w+\.o|libgcc_eh\.a|class_type_info\.o|tinfo\.o|new_\w+\.o|del_\w+\.o"),
+    ("exception runtime, unwinder and type information",
+     r"eh_\w+\.o|libgcc_eh\.a|class_type_info\.o|tinfo\.o|new_\w+\.o|del_\w+\.o"),
     ("winpthread (the -posix thread model)", r"libpthread\.a|libwinpthread"),
     ("mingw printf (vsnprintf with the C99 formatter)",
      r"mingw_pformat|gdtoa|dmisc|gmisc|libmingwex_a-misc|mingw_vsn?printf|wcrtomb|mbrtowc|wcsnlen"),
     ("C runtime start-up", r"crt2\.o|crtbegin|crtend|libmingw32\.a|libmsvcrt|libmingwex|libgcc\.a"),
-    ("import tables and relocations", r"lib(kernel32|user32|gdi32|comctl32|shell32|advapi32|wininet|psapi)\.a|dll stuff"),
+    ("import tables, delay-load helper and relocations",
+     r"lib(kernel32|user32|gdi32|comctl32|shell32|advapi32|wininet|psapi)(_delay)?\.a|dll stuff|delayimp"),
 )
 
 
@@ -58,8 +60,9 @@ def parse_results(path):
     return measures, notes, machine
 
 
-def pe_sections(path):
-    """(name, raw size in the file) of every section of a PE file."""
+def pe_sections(path, with_content=False):
+    """(name, raw size in the file) of every section of a PE file; with_content adds the bytes the
+    section really holds, the rest of its raw size being alignment padding."""
     with open(path, "rb") as f:
         data = f.read()
     pe = struct.unpack_from("<I", data, 0x3C)[0]
@@ -72,7 +75,8 @@ def pe_sections(path):
     for i in range(count):
         raw = data[table + 40 * i:table + 40 * (i + 1)]
         name = raw[:8].rstrip(b"\0").decode("ascii", "replace")
-        sections.append((name, struct.unpack_from("<I", raw, 16)[0]))
+        raw_size, content = struct.unpack_from("<I", raw, 16)[0], struct.unpack_from("<I", raw, 8)[0]
+        sections.append((name, raw_size, min(raw_size, content)) if with_content else (name, raw_size))
     return sections
 
 
@@ -119,8 +123,9 @@ def size_figures(exe, exe_map, baseline, baseline_map):
     groups = collections.Counter()
     for member, size in members.items():
         groups[group_of(member)] += size
+    padding = sum(raw - content for name, raw, content in pe_sections(exe, True) if name != ".rsrc")
     return {
-        "exe": total, "rsrc": rsrc, "code": total - rsrc, "sections": sections,
+        "exe": total, "rsrc": rsrc, "code": total - rsrc, "padding": padding, "sections": sections,
         "members": members, "groups": groups,
         "baseline": os.path.getsize(baseline), "baseline_sections": pe_sections(baseline),
         "baseline_members": map_members(baseline_map, pe_sections(baseline)),
@@ -186,11 +191,15 @@ def figure_rows(measures):
         "install.siblings0": "Whole installation, no sibling", "install.siblings4": "Whole installation, four siblings",
         "startup.ratio": "Start-up, setup / baseline, pair by pair",
         "extract.ratio": "Extraction, WriteSetupFiles / CopyFileA, pair by pair",
+        "extract.quiet.setup": "Extraction, WriteSetupFiles with no page to report to",
+        "extract.quiet.ratio": "Extraction with no page to report to / CopyFileA, pair by pair",
     }
     for name, label in DOWNLOAD_SIBLINGS:
         labels["download.%s.setup" % name] = "Download %s, OpenInternet + DownloadProducts" % label
         labels["download.%s.minimal" % name] = "Download %s, minimal WinINet reader" % label
         labels["download.%s.ratio" % name] = "Download %s, setup / minimal reader speed, pair by pair" % label
+        labels["download.%s.quiet.ratio" % name] = (
+            "Download %s with no page to report to / minimal reader speed, pair by pair" % label)
     return [(labels.get(key, key), "%.3f" % m["median"], "%.3f" % m["min"], "%.3f" % m["max"], m["unit"],
              str(m["runs"])) for key, m in measures.items()]
 
@@ -216,8 +225,9 @@ def size_section(sizes):
     group_rows = [(name, str(size), "%.1f" % (size / KB)) for name, size in sizes["groups"].most_common()]
     member_rows = [(member, str(size)) for member, size in sizes["members"].most_common(TOP_MEMBERS)]
     return "\n\n".join([
-        "Shipped exe (i686, stripped): %d bytes; resources (.rsrc) %d bytes; code overhead %d bytes (%.1f KB). "
-        "Baseline exe: %d bytes." % (sizes["exe"], sizes["rsrc"], sizes["code"], sizes["code"] / KB, sizes["baseline"]),
+        "Shipped exe (i686, stripped): %d bytes; resources (.rsrc) %d bytes; code overhead %d bytes (%.1f KB), "
+        "of which %d bytes are section padding to the file alignment. Baseline exe: %d bytes."
+        % (sizes["exe"], sizes["rsrc"], sizes["code"], sizes["code"] / KB, sizes["padding"], sizes["baseline"]),
         "Bytes in the file per section:",
         markdown_table(("Section", "Setup", "Baseline"), section_rows),
         "What the code overhead is made of (from the linker map; sections other than .rsrc, before file alignment):",
