@@ -12,6 +12,7 @@ namespace {
 
 const char kAppPathsKey[] = "software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CEAppMgr.exe";
 const char kHttpOpenKey[] = "Software\\Classes\\http\\shell\\open\\command";
+const char kInternetSettingsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 struct WindowSearch {
     DWORD processId;
@@ -349,6 +350,31 @@ std::vector<std::string> CUrlRecorder::WaitForUrls(size_t count, DWORD milliseco
         urls = Urls();
     }
     return urls;
+}
+
+CProxyOverride::CProxyOverride(const std::string& server) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot open the Internet settings";
+        return;
+    }
+    char value[256] = {};
+    DWORD size = sizeof(value) - 1;
+    if (RegQueryValueExA(key, "ProxyServer", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS)
+        old_ = value;
+    EXPECT_EQ(RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                             static_cast<DWORD>(server.size() + 1)),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+CProxyOverride::~CProxyOverride() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
+                   static_cast<DWORD>(old_.size() + 1));
+    RegCloseKey(key);
 }
 
 }  // namespace driver

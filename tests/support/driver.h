@@ -84,6 +84,18 @@ void ClickButton(HWND button);
 // Saves the window as it is shown on screen into the artifact folder, as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::string& name);
 
+// Points the prefix's proxy at another address for one test and puts the old one back.
+class CProxyOverride {
+  public:
+    explicit CProxyOverride(const std::string& server);
+    ~CProxyOverride();
+    CProxyOverride(const CProxyOverride&) = delete;
+    CProxyOverride& operator=(const CProxyOverride&) = delete;
+
+  private:
+    std::string old_;
+};
+
 // For one test, makes the prefix's http "open" command the URL recorder (built beside the test
 // programs), so that every URL the shell opens becomes a line in a file of the test instead of a
 // browser window. The previous command is put back by the destructor.

@@ -18,7 +18,6 @@ const char* const kFileExtensions[4] = {".CAB", ".ini", ".dat", ".ico"};
 namespace {
 
 const char kResultsName[] = "reliability.txt";
-const char kInternetSettingsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const char kInstalledHeading[] = "The following products have been installed:\n\n";
 const char kFailedHeading[] = "The setup couldn't install the following programs:\n\n";
 const char kItem[] = "    - ";
@@ -257,31 +256,6 @@ std::vector<std::string> InstallationPaths(const CWizardSession& session, const 
             paths.push_back(ProductFile(session, product, extension));
     }
     return paths;
-}
-
-CProxyOverride::CProxyOverride(const std::string& server) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot open the Internet settings";
-        return;
-    }
-    char value[256] = {};
-    DWORD size = sizeof(value) - 1;
-    if (RegQueryValueExA(key, "ProxyServer", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS)
-        old_ = value;
-    EXPECT_EQ(RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                             static_cast<DWORD>(server.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-CProxyOverride::~CProxyOverride() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
-                   static_cast<DWORD>(old_.size() + 1));
-    RegCloseKey(key);
 }
 
 HANDLE OpenManagerProcess(const std::string& folder) {

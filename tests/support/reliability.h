@@ -83,18 +83,6 @@ void ExpectOutcome(const CInstallOutcome& observed, const CInstallOutcome& expec
 // folders themselves and the stand-in's record.
 std::vector<std::string> InstallationPaths(const CWizardSession& session, const std::vector<std::string>& products);
 
-// Points the prefix's proxy at another address for one scenario and puts the old one back.
-class CProxyOverride {
-  public:
-    explicit CProxyOverride(const std::string& server);
-    ~CProxyOverride();
-    CProxyOverride(const CProxyOverride&) = delete;
-    CProxyOverride& operator=(const CProxyOverride&) = delete;
-
-  private:
-    std::string old_;
-};
-
 // The stand-in manager started from a folder, found among the running processes; the handle can
 // wait for it. nullptr when none runs.
 HANDLE OpenManagerProcess(const std::string& folder);

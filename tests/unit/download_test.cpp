@@ -296,7 +296,7 @@ TEST_F(DownloadPassTest, FolderThatCannotBeMadeFailsEachProductWithoutRequests) 
 // The proxy points at a port where nobody listens: the pass reports that the server could not be
 // reached and leaves every row as it found it; the worker then gives the reason.
 TEST_F(DownloadPassTest, NoServerLeavesEveryRowAsItWas) {
-    const CProxyOverride proxy("127.0.0.1:1");
+    const driver::CProxyOverride proxy("127.0.0.1:1");
     Row(1).selected = true;
     Row(3).selected = true;
     Row(3).installed = true;

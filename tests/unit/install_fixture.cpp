@@ -12,7 +12,6 @@
 namespace {
 
 const char kSheetClass[] = "OrvellaTestSheet";
-const char kInternetSettingsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == PSM_PRESSBUTTON) {
@@ -193,27 +192,6 @@ std::string CServerControl::RequestBytes(int number) const {
     char name[32];
     snprintf(name, sizeof(name), "log\\%04d.req", number);
     return driver::ReadFileBytes(driver::JoinPath(folder_, name));
-}
-
-CProxyOverride::CProxyOverride(const std::string& server) {
-    HKEY key;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_READ | KEY_WRITE, &key), ERROR_SUCCESS);
-    char value[256] = {};
-    DWORD size = sizeof(value) - 1;
-    if (RegQueryValueExA(key, "ProxyServer", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS)
-        old_ = value;
-    RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                   static_cast<DWORD>(server.size() + 1));
-    RegCloseKey(key);
-}
-
-CProxyOverride::~CProxyOverride() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
-                   static_cast<DWORD>(old_.size() + 1));
-    RegCloseKey(key);
 }
 
 CStandInAppMgr::CStandInAppMgr(const std::string& name) : folder_(name + " app mgr"), dir_(folder_.Path() + "\\") {

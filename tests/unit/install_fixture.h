@@ -84,16 +84,6 @@ class CServerControl {
     std::string folder_;
 };
 
-// Points the prefix's proxy setting elsewhere for one test.
-class CProxyOverride {
-  public:
-    explicit CProxyOverride(const std::string& server);
-    ~CProxyOverride();
-
-  private:
-    std::string old_;
-};
-
 // A copy of the stand-in CEAppMgr.exe in a scratch folder whose name holds a blank, as under
 // "Program Files". appMgrDir and appMgrPath of CConfigScope point at it.
 class CStandInAppMgr {

@@ -98,7 +98,7 @@ TEST_F(InstallWorkerTest, NoSiblingTickedInstallsTheMainProductWithoutTheNetwork
 }
 
 TEST_F(InstallWorkerTest, TwoSiblingsWithoutServerFailAndTheMainProductStillGoes) {
-    const CProxyOverride proxy("127.0.0.1:1");
+    const driver::CProxyOverride proxy("127.0.0.1:1");
     Row(1).selected = true;
     Row(2).selected = true;
 
