@@ -181,41 +181,55 @@ CScratchFolder::~CScratchFolder() {
     RemoveTree(path_);
 }
 
-CAppPathsOverride::CAppPathsOverride() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+CRegistryValueOverride::CRegistryValueOverride(HKEY root, const std::string& key, const std::string& name)
+    : root_(root), key_(key), name_(name) {
+    HKEY handle;
+    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
         return;
+    hadKey_ = true;
     char data[2048];
     DWORD size = sizeof(data);
-    if (RegQueryValueExA(key, nullptr, nullptr, &oldType_, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_, reinterpret_cast<BYTE*>(data), &size) ==
+        ERROR_SUCCESS) {
         hadValue_ = true;
         oldData_.assign(data, size);
     }
-    RegCloseKey(key);
+    RegCloseKey(handle);
 }
 
-CAppPathsOverride::~CAppPathsOverride() {
-    if (hadValue_)
+CRegistryValueOverride::~CRegistryValueOverride() {
+    if (hadValue_) {
         SetRaw(oldData_.data(), static_cast<DWORD>(oldData_.size()), oldType_);
-    else
-        Remove();
+    } else if (!hadKey_) {
+        RemoveKey();
+    } else {
+        HKEY handle;
+        if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_WRITE, &handle) == ERROR_SUCCESS) {
+            RegDeleteValueA(handle, name_.c_str());
+            RegCloseKey(handle);
+        }
+    }
 }
 
-void CAppPathsOverride::Remove() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPathsKey);
-}
-
-void CAppPathsOverride::Set(const std::string& value, DWORD type) {
+void CRegistryValueOverride::Set(const std::string& value, DWORD type) {
     SetRaw(value.c_str(), static_cast<DWORD>(value.size() + 1), type);
 }
 
-void CAppPathsOverride::SetRaw(const void* data, DWORD size, DWORD type) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, nullptr, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    RegCloseKey(key);
+void CRegistryValueOverride::SetRaw(const void* data, DWORD size, DWORD type) {
+    HKEY handle;
+    ASSERT_EQ(RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr),
+              ERROR_SUCCESS)
+        << key_;
+    EXPECT_EQ(RegSetValueExA(handle, name_.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS)
+        << key_ << " " << name_;
+    RegCloseKey(handle);
 }
+
+void CRegistryValueOverride::RemoveKey() {
+    RegDeleteKeyA(root_, key_.c_str());
+}
+
+CAppPathsOverride::CAppPathsOverride() : CRegistryValueOverride(HKEY_LOCAL_MACHINE, kAppPathsKey, "") {}
 
 CSetupProcess::~CSetupProcess() {
     Kill();
@@ -301,36 +315,9 @@ bool SaveScreenshot(HWND window, const std::string& name) {
     return WriteFileBytes(JoinPath(folder, name + ".bmp"), bytes);
 }
 
-CUrlRecorder::CUrlRecorder() : folder_("url-recorder"), logPath_(folder_ / "urls.txt") {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kHttpOpenKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot open the http open command key";
-        return;
-    }
-    char data[2048];
-    DWORD size = sizeof(data);
-    if (RegQueryValueExA(key, nullptr, nullptr, &oldType_, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
-        hadValue_ = true;
-        oldData_.assign(data, size);
-    }
-    const std::string command = "\"" + JoinPath(OwnFolder(), "url_recorder.exe") + "\" \"" + logPath_ + "\" \"%1\"";
-    EXPECT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                             static_cast<DWORD>(command.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-CUrlRecorder::~CUrlRecorder() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kHttpOpenKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
-        return;
-    if (hadValue_)
-        RegSetValueExA(key, nullptr, 0, oldType_, reinterpret_cast<const BYTE*>(oldData_.data()),
-                       static_cast<DWORD>(oldData_.size()));
-    else
-        RegDeleteValueA(key, nullptr);
-    RegCloseKey(key);
+CUrlRecorder::CUrlRecorder()
+    : folder_("url-recorder"), logPath_(folder_ / "urls.txt"), openCommand_(HKEY_LOCAL_MACHINE, kHttpOpenKey, "") {
+    openCommand_.Set("\"" + JoinPath(OwnFolder(), "url_recorder.exe") + "\" \"" + logPath_ + "\" \"%1\"");
 }
 
 std::vector<std::string> CUrlRecorder::Urls() const {
@@ -352,29 +339,9 @@ std::vector<std::string> CUrlRecorder::WaitForUrls(size_t count, DWORD milliseco
     return urls;
 }
 
-CProxyOverride::CProxyOverride(const std::string& server) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot open the Internet settings";
-        return;
-    }
-    char value[256] = {};
-    DWORD size = sizeof(value) - 1;
-    if (RegQueryValueExA(key, "ProxyServer", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS)
-        old_ = value;
-    EXPECT_EQ(RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                             static_cast<DWORD>(server.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-CProxyOverride::~CProxyOverride() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
-                   static_cast<DWORD>(old_.size() + 1));
-    RegCloseKey(key);
+CProxyOverride::CProxyOverride(const std::string& server)
+    : CRegistryValueOverride(HKEY_CURRENT_USER, kInternetSettingsKey, "ProxyServer") {
+    Set(server);
 }
 
 }  // namespace driver

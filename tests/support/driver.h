@@ -36,20 +36,34 @@ class CScratchFolder {
     std::string path_;
 };
 
-// Sets or removes the application manager's App Paths value for one test and puts the previous
-// state back afterwards.
-class CAppPathsOverride {
+// One registry value changed for a test. The destructor puts back what was there: the old value,
+// or no value, or no key at all. An empty name is the key's default value.
+class CRegistryValueOverride {
   public:
-    CAppPathsOverride();
-    ~CAppPathsOverride();
-    void Remove();
+    CRegistryValueOverride(HKEY root, const std::string& key, const std::string& name);
+    ~CRegistryValueOverride();
+    CRegistryValueOverride(const CRegistryValueOverride&) = delete;
+    CRegistryValueOverride& operator=(const CRegistryValueOverride&) = delete;
     void Set(const std::string& value, DWORD type = REG_SZ);
     void SetRaw(const void* data, DWORD size, DWORD type);
+    // Deletes the whole key (which must have no subkeys).
+    void RemoveKey();
 
   private:
+    HKEY root_;
+    std::string key_;
+    std::string name_;
+    bool hadKey_ = false;
     bool hadValue_ = false;
     DWORD oldType_ = 0;
     std::string oldData_;
+};
+
+// The application manager's App Paths value, set or removed for one test.
+class CAppPathsOverride : public CRegistryValueOverride {
+  public:
+    CAppPathsOverride();
+    void Remove() { RemoveKey(); }
 };
 
 // The real setup, started as its own process.
@@ -85,15 +99,9 @@ void ClickButton(HWND button);
 bool SaveScreenshot(HWND window, const std::string& name);
 
 // Points the prefix's proxy at another address for one test and puts the old one back.
-class CProxyOverride {
+class CProxyOverride : public CRegistryValueOverride {
   public:
     explicit CProxyOverride(const std::string& server);
-    ~CProxyOverride();
-    CProxyOverride(const CProxyOverride&) = delete;
-    CProxyOverride& operator=(const CProxyOverride&) = delete;
-
-  private:
-    std::string old_;
 };
 
 // For one test, makes the prefix's http "open" command the URL recorder (built beside the test
@@ -102,7 +110,6 @@ class CProxyOverride {
 class CUrlRecorder {
   public:
     CUrlRecorder();
-    ~CUrlRecorder();
     CUrlRecorder(const CUrlRecorder&) = delete;
     CUrlRecorder& operator=(const CUrlRecorder&) = delete;
     // The URLs opened so far, oldest first.
@@ -113,9 +120,7 @@ class CUrlRecorder {
   private:
     CScratchFolder folder_;
     std::string logPath_;
-    bool hadValue_ = false;
-    DWORD oldType_ = 0;
-    std::string oldData_;
+    CRegistryValueOverride openCommand_;
 };
 
 }  // namespace driver
