@@ -155,3 +155,16 @@ HBRUSH OnCtlColorStatic(HDC dc, HWND control) {
             return nullptr;
     }
 }
+
+INT_PTR DefaultPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            PaintHeaderBand(page);
+            return FALSE;
+        case WM_CTLCOLORSTATIC:
+            return reinterpret_cast<INT_PTR>(
+                OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        default:
+            return FALSE;
+    }
+}

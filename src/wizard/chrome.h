@@ -22,6 +22,9 @@ BOOL CALLBACK OffsetChildProc(HWND child, LPARAM headerOffset);
 void PaintHeaderBand(HWND page);
 // The page's answer to WM_CTLCOLORSTATIC; 0 leaves the dialog's default colours.
 HBRUSH OnCtlColorStatic(HDC dc, HWND control);
+// What every page procedure does with a message it does not handle itself: the header band is
+// painted and the header statics are coloured; anything else goes to the dialog's default.
+INT_PTR DefaultPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The title font's LOGFONT height at the given vertical DPI: 11.5 points, as a character height.
 int TitleFontHeight(int dpi);

@@ -47,13 +47,7 @@ INT_PTR CALLBACK CompletionPageProc(HWND page, UINT message, WPARAM wParam, LPAR
             return TRUE;
         case WM_NOTIFY:
             return OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
-        case WM_PAINT:
-            PaintHeaderBand(page);
-            return 0;
-        case WM_CTLCOLORSTATIC:
-            return reinterpret_cast<INT_PTR>(
-                OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
         default:
-            return 0;
+            return DefaultPageMessage(page, message, wParam, lParam);
     }
 }

@@ -77,13 +77,7 @@ INT_PTR CALLBACK LicensePageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             return OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
         case WM_COMMAND:
             return OnCommand(page, wParam);
-        case WM_PAINT:
-            PaintHeaderBand(page);
-            return 0;
-        case WM_CTLCOLORSTATIC:
-            return reinterpret_cast<INT_PTR>(
-                OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
         default:
-            return 0;
+            return DefaultPageMessage(page, message, wParam, lParam);
     }
 }

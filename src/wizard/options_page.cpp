@@ -214,13 +214,7 @@ INT_PTR CALLBACK OptionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             return TRUE;
         case WM_NOTIFY:
             return OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
-        case WM_PAINT:
-            PaintHeaderBand(page);
-            return FALSE;
-        case WM_CTLCOLORSTATIC:
-            return reinterpret_cast<INT_PTR>(
-                OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
         default:
-            return FALSE;
+            return DefaultPageMessage(page, message, wParam, lParam);
     }
 }
