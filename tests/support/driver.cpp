@@ -217,8 +217,7 @@ void CRegistryValueOverride::Set(const std::string& value, DWORD type) {
 
 void CRegistryValueOverride::SetRaw(const void* data, DWORD size, DWORD type) {
     HKEY handle;
-    ASSERT_EQ(RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr),
-              ERROR_SUCCESS)
+    ASSERT_EQ(RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr), ERROR_SUCCESS)
         << key_;
     EXPECT_EQ(RegSetValueExA(handle, name_.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS)
         << key_ << " " << name_;

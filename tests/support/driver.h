@@ -21,8 +21,7 @@ void RemoveTree(const std::string& path);
 
 // Copies an exe without one of its resources. Wine's UpdateResourceA does not delete a single
 // resource, so the copy gets all resources anew but the one left out.
-bool CopyExeWithoutResource(const std::string& source, const std::string& target, const char* type,
-                            const char* name);
+bool CopyExeWithoutResource(const std::string& source, const std::string& target, const char* type, const char* name);
 
 // A fresh, empty folder below the Windows temp folder, removed again by the destructor.
 class CScratchFolder {
