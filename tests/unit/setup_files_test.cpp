@@ -117,7 +117,8 @@ TEST(SetupFilesChild, DISABLED_WritesWithThisModulesResources) {
     const CProductInfo& main = g_setupConfig.products[0];
     char outcome[256];
     snprintf(outcome, sizeof(outcome), "result=%d failureId=%u installed=%d positions=%s steps=%d", result ? 1 : 0,
-             main.failureId, main.installed ? 1 : 0, CProgressPage::Join(page.CurrentPositions()).c_str(), page.OverallSteps());
+             main.failureId, main.installed ? 1 : 0, CProgressPage::Join(page.CurrentPositions()).c_str(),
+             page.OverallSteps());
     ASSERT_TRUE(driver::WriteFileBytes(std::string(managerDir) + "outcome.txt", outcome));
 }
 
