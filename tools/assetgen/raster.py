@@ -47,6 +47,14 @@ def sd_circle(cx, cy, r):
     return lambda x, y: sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy)) - r
 
 
+def segment_dist2(ax, ay, bx, by, x, y):
+    """The squared distance from (x, y) to the segment from (ax, ay) to (bx, by)."""
+    vx, vy, wx, wy = bx - ax, by - ay, x - ax, y - ay
+    t = clamp01((wx * vx + wy * vy) / (vx * vx + vy * vy))
+    ex, ey = wx - vx * t, wy - vy * t
+    return ex * ex + ey * ey
+
+
 def sd_polyline(points, width):
     """A stroke of the given width along connected segments, with round caps and joins."""
     segs = list(zip(points, points[1:]))
@@ -55,10 +63,7 @@ def sd_polyline(points, width):
     def d(x, y):
         best = None
         for (ax, ay), (bx, by) in segs:
-            vx, vy, wx, wy = bx - ax, by - ay, x - ax, y - ay
-            t = clamp01((wx * vx + wy * vy) / (vx * vx + vy * vy))
-            ex, ey = wx - vx * t, wy - vy * t
-            dd = ex * ex + ey * ey
+            dd = segment_dist2(ax, ay, bx, by, x, y)
             if best is None or dd < best:
                 best = dd
         return sqrt(best) - half
@@ -75,13 +80,10 @@ def sd_polygon(points):
         for i in range(n):
             ax, ay = points[i]
             bx, by = points[i - 1]
-            vx, vy, wx, wy = bx - ax, by - ay, x - ax, y - ay
-            t = clamp01((wx * vx + wy * vy) / (vx * vx + vy * vy))
-            ex, ey = wx - vx * t, wy - vy * t
-            dd = ex * ex + ey * ey
+            dd = segment_dist2(ax, ay, bx, by, x, y)
             if best is None or dd < best:
                 best = dd
-            if (ay > y) != (by > y) and x < ax + (y - ay) * vx / vy:
+            if (ay > y) != (by > y) and x < ax + (y - ay) * (bx - ax) / (by - ay):
                 inside = not inside
         return -sqrt(best) if inside else sqrt(best)
     return d
