@@ -60,9 +60,7 @@ TEST_P(CompletionPageTest, ShowsTheOutcomeAndFinishEndsTheRun) {
         ASSERT_TRUE(driver::WriteFileBytes(cabinet, "an older cabinet"));
         ASSERT_TRUE(SetFileAttributesA(cabinet.c_str(), FILE_ATTRIBUTE_READONLY));
     }
-    ASSERT_TRUE(session.GoToOptions());
-    for (int position : outcome.ticked)
-        ASSERT_TRUE(driver::TickSibling(session, position)) << position;
+    ASSERT_TRUE(driver::GoToOptionsAndTick(session, outcome.ticked));
 
     HWND page = driver::InstallToCompletion(session);
     ASSERT_NE(page, nullptr) << "the installation never reached the last page";

@@ -50,8 +50,7 @@ TEST_P(InstallationTest, FromTheWelcomePageToFinish) {
     server.SetFaults(road.faults);
     CWizardSession session;
     ASSERT_NE(session.Sheet(), nullptr);
-    ASSERT_TRUE(session.GoToOptions());
-    ASSERT_TRUE(driver::TickSibling(session, kSiblingPosition));
+    ASSERT_TRUE(driver::GoToOptionsAndTick(session, {kSiblingPosition}));
     HWND page = driver::InstallToCompletion(session);
     ASSERT_NE(page, nullptr) << "the installation never reached the last page";
 

@@ -166,8 +166,7 @@ TEST_P(ReliabilityDiskTest, EachProductEndsAsItsPathDeserves) {
         ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
         allowed.erase(std::remove(allowed.begin(), allowed.end(), path), allowed.end());
     }
-    ASSERT_TRUE(session.GoToOptions());
-    ASSERT_TRUE(driver::TickSibling(session, driver::kZentaroPosition));
+    ASSERT_TRUE(driver::GoToOptionsAndTick(session, {driver::kZentaroPosition}));
     const driver::CNothingLostGuard guard(session.ScratchFolder());
 
     HWND page = driver::InstallToCompletion(session);
@@ -215,8 +214,7 @@ TEST(ReliabilityManagerGoneTest, WarningOnceThenTheProgressPageWaitsForCancel) {
     places.appPathsInScratch = true;
     CWizardSession session(places);
     ASSERT_NE(session.Sheet(), nullptr);
-    ASSERT_TRUE(session.GoToOptions());
-    ASSERT_TRUE(driver::TickSibling(session, driver::kZentaroPosition));
+    ASSERT_TRUE(driver::GoToOptionsAndTick(session, {driver::kZentaroPosition}));
     const driver::CNothingLostGuard guard(session.ScratchFolder());
 
     ASSERT_TRUE(session.Next());

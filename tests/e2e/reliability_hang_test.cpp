@@ -52,9 +52,7 @@ TEST(ReliabilityHangTest, ServerThatNeverAnswers) {
     server.SetFaults("Zentaro c hang\n");
     CWizardSession session;
     ASSERT_NE(session.Sheet(), nullptr);
-    ASSERT_TRUE(session.GoToOptions());
-    ASSERT_TRUE(driver::TickSibling(session, driver::kZentaroPosition));
-    ASSERT_TRUE(driver::TickSibling(session, driver::kPlovicPosition));
+    ASSERT_TRUE(driver::GoToOptionsAndTick(session, {driver::kZentaroPosition, driver::kPlovicPosition}));
     const driver::CNothingLostGuard guard(session.ScratchFolder());
 
     const DWORD start = GetTickCount();

@@ -101,9 +101,7 @@ void InstallZentaroAndPlovic(driver::CDownloadServerControl& server,
                              driver::CScenarioRecord& record) {
     CWizardSession session;
     ASSERT_NE(session.Sheet(), nullptr);
-    ASSERT_TRUE(session.GoToOptions());
-    ASSERT_TRUE(driver::TickSibling(session, driver::kZentaroPosition));
-    ASSERT_TRUE(driver::TickSibling(session, driver::kPlovicPosition));
+    ASSERT_TRUE(driver::GoToOptionsAndTick(session, {driver::kZentaroPosition, driver::kPlovicPosition}));
     const driver::CNothingLostGuard guard(session.ScratchFolder());
 
     HWND page = driver::InstallToCompletion(session);

@@ -93,10 +93,8 @@ TEST_P(ReliabilityCancelTest, YesEndsAtOnceNoGoesOn) {
     if (!download) {
         ASSERT_TRUE(manager.Configure("delay_ms=10000\n"));
     }
-    ASSERT_TRUE(session.GoToOptions());
-    if (download) {
-        ASSERT_TRUE(driver::TickSibling(session, driver::kZentaroPosition));
-    }
+    ASSERT_TRUE(driver::GoToOptionsAndTick(session,
+                                           download ? std::vector<int>{driver::kZentaroPosition} : std::vector<int>{}));
     const driver::CNothingLostGuard guard(session.ScratchFolder());
 
     ASSERT_TRUE(session.Next());

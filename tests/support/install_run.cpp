@@ -99,6 +99,16 @@ bool TickSibling(CWizardSession& session, int position) {
     return list.StateImage(position) == 2;
 }
 
+bool GoToOptionsAndTick(CWizardSession& session, const std::vector<int>& positions) {
+    if (!session.GoToOptions())
+        return false;
+    for (int position : positions) {
+        if (!TickSibling(session, position))
+            return false;
+    }
+    return true;
+}
+
 bool IsCompletionPage(HWND page) {
     return GetDlgItem(page, IDC_SUMMARY) != nullptr;
 }

@@ -50,6 +50,8 @@ HWND WaitForStandInWindow(DWORD milliseconds);
 
 // On the options page: ticks the sibling at the list position with a click on its box.
 bool TickSibling(CWizardSession& session, int position);
+// Goes on to the options page and ticks the siblings at the list positions, in order.
+bool GoToOptionsAndTick(CWizardSession& session, const std::vector<int>& positions);
 // Presses Next on the options page and waits until the installation has brought the wizard to
 // the completion page; nullptr when it did not come.
 HWND InstallToCompletion(CWizardSession& session, DWORD milliseconds = 60000);
