@@ -3,7 +3,9 @@
 #   wine_env_start PREFIX_DIR SERVER_DIR ASSET_DIR   exports DISPLAY, WINEPREFIX, WINE, ...
 #   wine_env_stop                                    stops everything wine_env_start started
 
-export WINE=/usr/lib/wine/wine64
+# Every Wine start goes through scripts/wine (see there); the processes Wine starts itself use the
+# loader directly and inherit its fixed layout.
+export WINE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine"
 export WINELOADER=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver64
 export WINEDEBUG=-all
