@@ -64,6 +64,9 @@ wine_env_start_prefix() {
         server_dir="${TMPDIR:-/tmp}/$(cat "$WINEPREFIX/wineserver")"
         [ -O "$server_dir" ] || rm -f "$WINEPREFIX/wineserver"
     fi
+    # A server left running in the prefix by a session that did not end cleanly keeps its desktop
+    # on that session's display, and `wineserver -p` below would exit 2, silently, beside it.
+    "$WINESERVER" -k 2>/dev/null || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
         "$WINE" wineboot -i >/dev/null 2>&1
