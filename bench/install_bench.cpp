@@ -10,12 +10,13 @@
 
 #include "bench/measure.h"
 #include "bench/remote.h"
+#include "tests/support/sheet_buttons.h"
 #include "install/handles.h"
 #include "res/resource.h"
 
 namespace {
 
-const int kNextButton = 0x3024;
+using driver::kNextButton;
 const DWORD kStepTimeout = 30000;
 const DWORD kInstallTimeout = 300000;
 const DWORD kTickTimeout = 3000;

@@ -2,9 +2,11 @@
 
 #include <psapi.h>
 
+#include "tests/support/sheet_buttons.h"
+
 namespace {
 
-const int kNextButton = 0x3024;
+using driver::kNextButton;
 
 bool HasClass(HWND window, const char* className) {
     char name[64];

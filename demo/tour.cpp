@@ -10,6 +10,7 @@
 #include <string>
 
 #include "res/resource.h"
+#include "support/sheet_buttons.h"
 #include "support/window_picture.h"
 
 namespace {
@@ -36,8 +37,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
         return TRUE;
     if (search->processId != 0) {
         // The wizard: a dialog of the setup with the sheet's Next button.
-        const int kNextButton = 0x3024;
-        if (owner == search->processId && GetDlgItem(window, kNextButton) != nullptr) {
+        if (owner == search->processId && GetDlgItem(window, driver::kNextButton) != nullptr) {
             search->found = window;
             return FALSE;
         }

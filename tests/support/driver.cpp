@@ -1,5 +1,6 @@
 #include "support/driver.h"
 
+#include "support/sheet_buttons.h"
 #include "support/window_picture.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,6 @@ bool IsTitledDialog(HWND window) {
 }
 
 bool IsWizard(HWND window) {
-    const int kNextButton = 0x3024;
     return IsDialog(window) && GetDlgItem(window, kNextButton) != nullptr;
 }
 

@@ -9,13 +9,9 @@
 #include <vector>
 
 #include "support/driver.h"
+#include "support/sheet_buttons.h"
 
 namespace driver {
-
-// The classic wizard sheet's own buttons.
-constexpr int kBackButton = 0x3023;
-constexpr int kNextButton = 0x3024;
-constexpr int kFinishButton = 0x3025;
 
 // Polls until the condition holds or the time is up; returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 10000);
